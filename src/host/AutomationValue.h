@@ -10,8 +10,8 @@ class AutomationObject;
 using ObjectRef = std::shared_ptr<AutomationObject>;
 
 enum class ValueKind {
-  Empty,     // nothing: what a failed read leaves
-  Null,      // the automation null
+  Empty,  // nothing: what a failed read leaves
+  Null,   // the automation null
   Text,
   Int16,
   Int32,
