@@ -23,9 +23,10 @@ void WriteVariable(const wchar_t* name, AutomationValue value) {
 void AddTrustedPath() {
   FailureReport.Clear();
   AutomationValue list;
-  // A list that could not be read, or whose length cannot be told, is left as it is:
-  // writing on its strength would throw away the user's trusted folders.
+  // A list that could not be read, or that is not text at all, is left as it is: writing
+  // on its strength would throw away the user's trusted folders.
   if (!ReadVariable(L"TRUSTEDPATHS", list)) return;
+  if (list.Kind() != ValueKind::Text && !list.IsEmpty()) return;
   std::wstring text;
   if (!TakeText(list, text)) return;
 

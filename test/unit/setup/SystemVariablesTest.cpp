@@ -42,7 +42,10 @@ const TrustedRow kTrustedRows[] = {
     {"FailedReadLeavesListAlone", Text(L"D:\\Mine"), true, false, Text(L"D:\\Mine"), false},
     {"FailedWriteLeavesListAlone", Text(L"D:\\Mine"), false, true, Text(L"D:\\Mine"), true},
     {"NullListLeftAlone", AutomationValue::Null(), false, false, AutomationValue::Null(), false},
-    {"NumberTakenAsText", AutomationValue::Int32(5), false, false, Text(L"5;" + kEntry), true},
+    // A list that is not text is no list of folders: writing it back would lose the real one.
+    {"NumberLeftAlone", AutomationValue::Int32(5), false, false, AutomationValue::Int32(5), false},
+    {"ObjectLeftAlone", AutomationValue::Object(nullptr), false, false,
+     AutomationValue::Object(nullptr), false},
     {"EntryPast32767Found", Text(kLongList + kEntry), false, false, Text(kLongList + kEntry),
      false},
     {"LongListWithoutEntryAppended", Text(kLongList), false, false, Text(kLongList + L";" + kEntry),
