@@ -1,6 +1,7 @@
 #include "support/SimulatedPlatform.h"
 
 #include <cstring>
+#include <memory>
 
 namespace MorlaventMenu::Testing {
 
@@ -98,6 +99,20 @@ SimulatedPlatform::Reach Gives(std::function<ObjectRef()> make) {
   return [make](const std::wstring&, AutomationValue& result, AutomationError&) {
     result = AutomationValue::Object(make());
     return true;
+  };
+}
+
+SimulatedPlatform::Reach GivesOnceThenFails(std::function<ObjectRef()> make, int32_t number,
+                                            std::wstring description, std::wstring source) {
+  auto answered = std::make_shared<bool>(false);
+  return [=](const std::wstring&, AutomationValue& result, AutomationError& error) {
+    if (!*answered) {
+      *answered = true;
+      result = AutomationValue::Object(make());
+      return true;
+    }
+    error = {number, description, source};
+    return false;
   };
 }
 

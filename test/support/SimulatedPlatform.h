@@ -61,5 +61,9 @@ SimulatedPlatform::Reach Fails(int32_t number, std::wstring description = L"",
                                std::wstring source = L"");
 // Answers attach or create with the object that `make` returns.
 SimulatedPlatform::Reach Gives(std::function<ObjectRef()> make);
+// Answers the first attach (the probe) with the object that `make` returns, and every
+// later one with a failure: an AutoCAD that went away between the probe and the attach.
+SimulatedPlatform::Reach GivesOnceThenFails(std::function<ObjectRef()> make, int32_t number,
+                                            std::wstring description, std::wstring source);
 
 }  // namespace MorlaventMenu::Testing

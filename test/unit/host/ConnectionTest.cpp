@@ -106,20 +106,12 @@ TEST_P(ConnectFailure, ShowsOneStopMessageAndReturnsFalseWithoutRetry) {
   const ConnectRow& row = GetParam();
   Language = row.language;
   const Sim::Failure failure{row.number, row.description, row.source};
-  int attaches = 0;
   switch (row.failing) {
-    case Failing::Attach: {
+    case Failing::Attach:
       // Running at the probe, gone by the attach that follows it.
-      platform.attach = [&](const std::wstring&, AutomationValue& result, AutomationError& error) {
-        if (++attaches == 1) {
-          result = AutomationValue::Object(host.Application());
-          return true;
-        }
-        error = {row.number, row.description, row.source};
-        return false;
-      };
+      platform.attach = GivesOnceThenFails([this] { return host.Application(); }, row.number,
+                                           row.description, row.source);
       break;
-    }
     case Failing::Create:
       platform.create = Fails(row.number, row.description, row.source);
       break;
