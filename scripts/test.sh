@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what it needs, builds both deliverables and the test tools
 # with MinGW-w64, checks the binaries, builds the Linux core tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and runs all tests (Linux and Wine) through CTest.
+# and UndefinedBehaviorSanitizer and the libFuzzer target with clang, and runs all tests
+# (Linux, a short fuzzing run and Wine) through CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,9 @@ bash scripts/install-deps.sh
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 bash scripts/check-binaries.sh build/mingw/bin
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
 
 cmake --preset linux >/dev/null
 cmake --build --preset linux
