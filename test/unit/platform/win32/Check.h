@@ -45,15 +45,13 @@ void CheckEqual(const A& actual, const B& expected, const char* actual_text,
 #define WIN_TEST_JOIN2(a, b) a##b
 #define WIN_TEST_JOIN(a, b) WIN_TEST_JOIN2(a, b)
 
-#define WIN_TEST(name)                                                              \
-  static void name();                                                               \
-  static ::MorlaventMenu::WinTest::Registration WIN_TEST_JOIN(name, _registration)( \
-      #name, name);                                                                 \
+#define WIN_TEST(name)                                                                           \
+  static void name();                                                                            \
+  static ::MorlaventMenu::WinTest::Registration WIN_TEST_JOIN(name, _registration)(#name, name); \
   static void name()
 
 #define CHECK(condition) \
   ((condition) ? (void)0 : ::MorlaventMenu::WinTest::Fail(__FILE__, __LINE__, #condition))
 
-#define CHECK_EQ(actual, expected)                                                       \
-  ::MorlaventMenu::WinTest::CheckEqual((actual), (expected), #actual, #expected, __FILE__, \
-                                       __LINE__)
+#define CHECK_EQ(actual, expected) \
+  ::MorlaventMenu::WinTest::CheckEqual((actual), (expected), #actual, #expected, __FILE__, __LINE__)

@@ -1,5 +1,3 @@
-#include "platform/win32/DispatchObject.h"
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -7,6 +5,7 @@
 #include "Check.h"
 #include "FakeDispatch.h"
 #include "platform/win32/ComFailure.h"
+#include "platform/win32/DispatchObject.h"
 #include "platform/win32/VariantConversion.h"
 
 namespace MorlaventMenu {
@@ -191,9 +190,8 @@ WIN_TEST(AFailedCallReportsItsNumberTheSystemsTextAndTheProgram) {
   for (const FailureCase& c : cases) {
     Fixture f;
     const HRESULT answer = c.answer;
-    f.host->AddMember(L"ActiveDocument", 4, [answer](DISPPARAMS&, VARIANT*, EXCEPINFO*) {
-      return answer;
-    });
+    f.host->AddMember(L"ActiveDocument", 4,
+                      [answer](DISPPARAMS&, VARIANT*, EXCEPINFO*) { return answer; });
     ObjectRef app = f.Wrap(f.host);
     AutomationArgs args;
     AutomationValue result = AutomationValue::Int16(1);

@@ -51,8 +51,7 @@ HRESULT FakeDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
   return E_NOTIMPL;
 }
 
-HRESULT FakeDispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
-                                    DISPID* ids) {
+HRESULT FakeDispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) {
   ++look_ups;
   look_up_locale = locale;
   if (look_ups_to_reject > 0) {
@@ -69,8 +68,8 @@ HRESULT FakeDispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID lo
   return S_OK;
 }
 
-HRESULT FakeDispatch::Invoke(DISPID id, REFIID, LCID locale, WORD call_flags,
-                             DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT*) {
+HRESULT FakeDispatch::Invoke(DISPID id, REFIID, LCID locale, WORD call_flags, DISPPARAMS* params,
+                             VARIANT* result, EXCEPINFO* info, UINT*) {
   ++invokes;
   if (invokes_to_reject > 0) {
     --invokes_to_reject;
@@ -79,8 +78,7 @@ HRESULT FakeDispatch::Invoke(DISPID id, REFIID, LCID locale, WORD call_flags,
   invoke_locale = locale;
   flags = call_flags;
   result_asked = result != nullptr;
-  named_arguments.assign(params->rgdispidNamedArgs,
-                         params->rgdispidNamedArgs + params->cNamedArgs);
+  named_arguments.assign(params->rgdispidNamedArgs, params->rgdispidNamedArgs + params->cNamedArgs);
   invoked_ids.push_back(id);
   const auto found = handlers_.find(id);
   if (found == handlers_.end()) return DISP_E_MEMBERNOTFOUND;

@@ -1,5 +1,3 @@
-#include "platform/win32/VariantConversion.h"
-
 #include <cmath>
 #include <memory>
 #include <string>
@@ -8,6 +6,7 @@
 #include "Check.h"
 #include "FakeDispatch.h"
 #include "host/AutomationObject.h"
+#include "platform/win32/VariantConversion.h"
 
 namespace MorlaventMenu {
 namespace WinTest {
@@ -94,8 +93,8 @@ WIN_TEST(ArgumentsBecomeTheVariantsOfTheirKind) {
 
 WIN_TEST(TextKeepsEveryCharacterAndItsLength) {
   TestBridge bridge;
-  const std::wstring texts[] = {L"", L"ACADVER", std::wstring(L"a\0b", 3),
-                                L"C:\\Morlavent\\2017;", L"\x00F1\x00E1\x20AC"};
+  const std::wstring texts[] = {L"", L"ACADVER", std::wstring(L"a\0b", 3), L"C:\\Morlavent\\2017;",
+                                L"\x00F1\x00E1\x20AC"};
   for (const std::wstring& text : texts) {
     Variant out;
     CHECK_EQ(ToVariant(AutomationValue::Text(text), bridge, out.Get()), S_OK);
@@ -209,14 +208,12 @@ WIN_TEST(OtherNumbersBecomeTheNearestIntegerDoubleOrText) {
       {"UI1", VT_UI1, [](VARIANT& v) { V_UI1(&v) = 200; }, ValueKind::Int32, 200},
       {"UI2", VT_UI2, [](VARIANT& v) { V_UI2(&v) = 65535; }, ValueKind::Int32, 65535},
       {"UI4 small", VT_UI4, [](VARIANT& v) { V_UI4(&v) = 12; }, ValueKind::Int32, 12},
-      {"UI4 large", VT_UI4, [](VARIANT& v) { V_UI4(&v) = 4000000000u; }, ValueKind::Double,
-       4e9},
+      {"UI4 large", VT_UI4, [](VARIANT& v) { V_UI4(&v) = 4000000000u; }, ValueKind::Double, 4e9},
       {"UI4 at the top of I4", VT_UI4, [](VARIANT& v) { V_UI4(&v) = 2147483647u; },
        ValueKind::Int32, 2147483647.0},
-      {"UI4 just past I4", VT_UI4, [](VARIANT& v) { V_UI4(&v) = 2147483648u; },
-       ValueKind::Double, 2147483648.0},
-      {"UINT large", VT_UINT, [](VARIANT& v) { V_UINT(&v) = 3000000000u; }, ValueKind::Double,
-       3e9},
+      {"UI4 just past I4", VT_UI4, [](VARIANT& v) { V_UI4(&v) = 2147483648u; }, ValueKind::Double,
+       2147483648.0},
+      {"UINT large", VT_UINT, [](VARIANT& v) { V_UINT(&v) = 3000000000u; }, ValueKind::Double, 3e9},
       {"INT", VT_INT, [](VARIANT& v) { V_INT(&v) = -7; }, ValueKind::Int32, -7},
       {"UINT", VT_UINT, [](VARIANT& v) { V_UINT(&v) = 8; }, ValueKind::Int32, 8},
       {"I8 small", VT_I8, [](VARIANT& v) { V_I8(&v) = -5; }, ValueKind::Int32, -5},
@@ -240,7 +237,8 @@ WIN_TEST(OtherNumbersBecomeTheNearestIntegerDoubleOrText) {
     if (read.Kind() != c.kind) Fail(__FILE__, __LINE__, std::string("kind of ") + c.what);
     double number = 0;
     CHECK(read.ToDouble(number));
-    if (std::fabs(number - c.number) > 1e-9) Fail(__FILE__, __LINE__, std::string("value of ") + c.what);
+    if (std::fabs(number - c.number) > 1e-9)
+      Fail(__FILE__, __LINE__, std::string("value of ") + c.what);
   }
 
   Variant date;
