@@ -2,13 +2,12 @@
 #include "host/HostConnection.h"
 #include "host/ReleaseCheck.h"
 #include "launcher/Edition.h"
+#include "launcher/Messages.h"
 #include "platform/Platform.h"
 
 namespace MorlaventMenu {
 
 namespace {
-
-constexpr uint32_t kExclamationIcon = 48;
 
 struct ReleaseRow {
   const wchar_t* prefix;
@@ -33,19 +32,16 @@ std::wstring ReleaseYearOf(const std::wstring& release_prefix) {
 }
 
 std::wstring ReleaseMismatchMessage(const std::wstring& detected_year) {
-  const bool spanish = IsSpanish();
-  std::wstring text = spanish ? L"No puedes usar Morlavent CAD para AutoCAD "
-                              : L"You can not run Morlavent CAD for AutoCAD ";
-  text += detected_year;
-  text += spanish ? L" en AutoCAD " : L" with AutoCAD ";
-  text += ReleaseYear;
-  text += L"\r\n";
-  text += spanish ? L"Debes descargar e instalar Morlavent CAD para AutoCAD "
-                  : L"Must download and install Morlavent CAD for AutoCAD ";
-  text += ReleaseYear;
-  text += L"\r\n";
-  text += spanish ? L"El menu de Morlavent no se ha insertado." : L"Morlavent Menu was not added.";
-  return text;
+  if (IsSpanish()) {
+    return JoinLines({L"No puedes usar Morlavent CAD para AutoCAD " + detected_year +
+                          L" en AutoCAD " + ReleaseYear,
+                      L"Debes descargar e instalar Morlavent CAD para AutoCAD " + ReleaseYear,
+                      L"El menu de Morlavent no se ha insertado."});
+  }
+  return JoinLines({L"You can not run Morlavent CAD for AutoCAD " + detected_year +
+                        L" with AutoCAD " + ReleaseYear,
+                    L"Must download and install Morlavent CAD for AutoCAD " + ReleaseYear,
+                    L"Morlavent Menu was not added."});
 }
 
 bool CheckAutoCadRelease() {

@@ -2,6 +2,7 @@
 #include "host/Connection.h"
 #include "host/HostConnection.h"
 #include "launcher/Edition.h"
+#include "launcher/Messages.h"
 #include "platform/Platform.h"
 
 namespace MorlaventMenu {
@@ -9,9 +10,6 @@ namespace MorlaventMenu {
 HostConnection Host;
 
 namespace {
-
-constexpr uint32_t kStopIcon = 16;
-const wchar_t* const kNewLine = L"\r\n";
 
 // The normal path of the connection: false at the first failing action, with the
 // failure report set and the references as that action found them.
@@ -61,55 +59,38 @@ bool ConnectAutoCad() {
 
 std::wstring ConnectionFailureMessage(int32_t number, const std::wstring& description,
                                       const std::wstring& source) {
-  std::wstring text;
   const bool spanish = IsSpanish();
   if (number == kTypeLibraryFailure) {
     if (spanish) {
-      text = L"Error al cargar la biblioteca de tipos de AutoCAD.";
-      text += kNewLine;
-      text +=
-          L"Compruebe que tiene instalada la version correcta de AutoCAD para esta version "
-          L"de Morlavent CAD ( AutoCAD " +
-          ReleaseYear + L").";
-    } else {
-      text = L"Error loading AutoCAD type library.";
-      text += kNewLine;
-      text += L"Check if AutoCAD " + ReleaseYear + L" is installed in your computer.";
+      return JoinLines({L"Error al cargar la biblioteca de tipos de AutoCAD.",
+                        L"Compruebe que tiene instalada la version correcta de AutoCAD para esta "
+                        L"version de Morlavent CAD ( AutoCAD " +
+                            ReleaseYear + L")."});
     }
-    return text;
+    return JoinLines({L"Error loading AutoCAD type library.",
+                      L"Check if AutoCAD " + ReleaseYear + L" is installed in your computer."});
   }
-  const std::wstring tail =
-      std::to_wstring(number) + kNewLine + L"(" + description + L") de " + source;
+  const std::wstring number_line = std::to_wstring(number);
+  const std::wstring failure_line = L"(" + description + L") de " + source;
   if (spanish) {
-    text = L"Error al abrir AutoCAD.";
-    text += kNewLine;
-    text += kNewLine;
-    text +=
-        L"Compruebe que tiene instalada la version correcta de AutoCAD para esta version de "
-        L"Morlavent CAD (" +
-        ReleaseYear + L")." + kNewLine;
-    text +=
-        L"Compruebe que el programa tiene los permisos necesarios para lanzar otras "
-        L"aplicaciones (AutoCAD) o si lo esta ejecutando desde la cuenta de Administrador.";
-    text += kNewLine;
-    text += L"Puede instalar el menu manualmente de acuerdo al Manual.";
-    text += kNewLine;
-    text += L"O pruebe a abrir primero AutoCAD y despues ejecutar Morlavent para instalar el Menu.";
-    text += kNewLine;
-  } else {
-    text = L"Error opening AutoCAD. Try again or...";
-    text += kNewLine;
-    text += L"Check if " + ReleaseYear + L" is installed in your computer." + kNewLine;
-    text +=
-        L"Check if Morlavent CAD has privileges to launch other applications (AutoCAD) or "
-        L"try to run it as Administrator.";
-    text += kNewLine;
-    text += L"You can install Morlavent Menu manually.";
-    text += kNewLine;
-    text += L"Or you can try to run first AutoCAD and then Morlavent CAD.";
-    text += kNewLine;
+    return JoinLines(
+        {L"Error al abrir AutoCAD.", L"",
+         L"Compruebe que tiene instalada la version correcta de AutoCAD para esta version de "
+         L"Morlavent CAD (" +
+             ReleaseYear + L").",
+         L"Compruebe que el programa tiene los permisos necesarios para lanzar otras "
+         L"aplicaciones (AutoCAD) o si lo esta ejecutando desde la cuenta de Administrador.",
+         L"Puede instalar el menu manualmente de acuerdo al Manual.",
+         L"O pruebe a abrir primero AutoCAD y despues ejecutar Morlavent para instalar el Menu.",
+         number_line, failure_line});
   }
-  return text + tail;
+  return JoinLines({L"Error opening AutoCAD. Try again or...",
+                    L"Check if " + ReleaseYear + L" is installed in your computer.",
+                    L"Check if Morlavent CAD has privileges to launch other applications "
+                    L"(AutoCAD) or try to run it as Administrator.",
+                    L"You can install Morlavent Menu manually.",
+                    L"Or you can try to run first AutoCAD and then Morlavent CAD.", number_line,
+                    failure_line});
 }
 
 }  // namespace MorlaventMenu

@@ -3,6 +3,7 @@
 #include "host/Connection.h"
 #include "host/ReleaseCheck.h"
 #include "launcher/Edition.h"
+#include "launcher/Messages.h"
 #include "platform/Platform.h"
 #include "setup/MenuGroup.h"
 #include "setup/SystemVariables.h"
@@ -10,10 +11,6 @@
 namespace MorlaventMenu {
 
 Platform* ThePlatform = nullptr;
-
-namespace {
-constexpr uint32_t kStopIcon = 16;
-}
 
 void SetEditionTexts() {
   ReleaseMajor = L"21";

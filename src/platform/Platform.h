@@ -21,8 +21,7 @@ class Platform {
   virtual int32_t CallIsWow64Process(void* address, void* process, int32_t* flag) = 0;
 
   // A modal message box with a single OK button; `style` holds the icon bits.
-  virtual void ShowMessage(const std::wstring& text, const std::wstring& title,
-                           uint32_t style) = 0;
+  virtual void ShowMessage(const std::wstring& text, const std::wstring& title, uint32_t style) = 0;
 
   // The folder of the running executable, without a trailing separator.
   virtual std::wstring ExecutableFolder() = 0;
