@@ -58,7 +58,7 @@ def main():
     parser.add_argument("--tools", help="folder of wine-watcher.exe and wine-fixture.exe "
                                         "(default: --mingw-bin)")
     parser.add_argument("--prefixes", help="folder for template prefixes and clones "
-                                           "(default: build/wine-prefixes)")
+                                           "(default: build/linux/wine-prefixes, shared with ctest)")
     parser.add_argument("--keep", action="store_true", help="keep each test's prefix")
     parser.add_argument("--list", action="store_true", help="list test ids and exit")
     parser.add_argument("--boot", action="store_true", help="prepare the template prefixes")

@@ -135,6 +135,11 @@ class HarnessOn32BitWindows(BothKinds, Win32Windows):
         self.assertTrue(result.timed_out, result.describe())
         self.assertEqual((result.exit_code, result.boxes), (TERMINATED_STATUS, []))
 
+    def test_crashing_program_ends_with_its_exception_code(self):
+        result = self.run_fixture("crash", timeout=20.0)
+        self.assertFalse(result.timed_out, result.describe())
+        self.assertEqual(result.exit_code, 0xC0000005)
+
     def test_program_runs_from_the_chosen_folder_and_directory(self):
         folder = self.prefix.drive_c / "Programas" / "Ñandú € 2017"
         elsewhere = self.prefix.drive_c / "Otro sitio"

@@ -4,7 +4,8 @@ each test in its own clone of the booted template, torn down whatever the outcom
 Configuration (environment; run_wine_tests.py and the CMake registration set it):
   MORLAVENT_MINGW_BIN      the deliverables (build/mingw/bin)
   MORLAVENT_WINE_TOOLS     wine-watcher.exe and wine-fixture.exe (default: MINGW_BIN)
-  MORLAVENT_WINE_PREFIXES  templates and clones (default: build/wine-prefixes)
+  MORLAVENT_WINE_PREFIXES  templates and clones (default: build/linux/wine-prefixes,
+                           where ctest of the linux preset keeps them too)
   MORLAVENT_WINE_KEEP=1    keep each test's clone for a look afterwards
 """
 
@@ -37,7 +38,7 @@ class Config:
             mingw_bin=mingw_bin.resolve(),
             tools=Path(os.environ.get("MORLAVENT_WINE_TOOLS", mingw_bin)).resolve(),
             prefixes=Path(os.environ.get("MORLAVENT_WINE_PREFIXES",
-                                         REPO / "build/wine-prefixes")).resolve(),
+                                         REPO / "build/linux/wine-prefixes")).resolve(),
             keep=os.environ.get("MORLAVENT_WINE_KEEP") == "1",
         )
 

@@ -18,18 +18,24 @@ import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
 KINDS = ("win64", "win32")
 
 # Settings every prefix gets on top of Wine's defaults: the null graphics driver, so message
-# boxes block and can be pressed without an X server, and a relay trace restricted to the
-# message box functions (active only where WINEDEBUG asks for +relay).
+# boxes block and can be pressed without an X server; no crash dialog, so a program that
+# crashes ends at once with its exception code instead of waiting for someone to close the
+# debugger's window; and a relay trace restricted to the message box functions (active only
+# where WINEDEBUG asks for +relay).
 PREFIX_SETTINGS_REG = """Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Drivers]
 "Graphics"="null"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
+"ShowCrashDialog"=dword:00000000
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Debug]
 "RelayInclude"="user32.MessageBoxW;user32.MessageBoxExW;user32.MessageBoxIndirectW"
@@ -95,14 +101,24 @@ def wine_environment(prefix_path, kind, base=None):
     return env
 
 
-def _run(argv, env, timeout, what, cwd=None):
-    try:
-        return subprocess.run(argv, env=env, cwd=cwd, capture_output=True, timeout=timeout,
-                              check=False, start_new_session=True)
-    except FileNotFoundError as error:
-        raise WineError(f"{what}: {argv[0]} not found") from error
-    except subprocess.TimeoutExpired as error:
-        raise WineError(f"{what}: no answer within {timeout} s") from error
+def _run(argv, env, timeout, what, cwd=None, stderr_path=None):
+    """Runs a command to its end, bounded; returns a CompletedProcess with its output.
+    Output goes to files, never to pipes: Wine processes that the command leaves behind
+    (services, a debugger attached to a crash) keep inherited descriptors open long after
+    it has ended, and reading a pipe to its end would wait for them."""
+    err_file = open(stderr_path, "w+b") if stderr_path else tempfile.TemporaryFile()
+    with tempfile.TemporaryFile() as out, err_file as err:
+        try:
+            done = subprocess.run(argv, env=env, cwd=cwd, stdout=out, stderr=err,
+                                  timeout=timeout, check=False, start_new_session=True)
+        except FileNotFoundError as error:
+            raise WineError(f"{what}: {argv[0]} not found") from error
+        except subprocess.TimeoutExpired as error:
+            raise WineError(f"{what}: no answer within {timeout} s") from error
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(argv, done.returncode, out.read(),
+                                           b"" if stderr_path else err.read())
 
 
 def _kill_server(env):
@@ -211,8 +227,10 @@ class Template:
         finally:
             _kill_server(env)
         user_reg = (building / "user.reg").read_text(errors="replace")
-        if '"Graphics"="null"' not in user_reg:
-            raise WineError(f"the {self.kind} prefix did not keep the null graphics driver")
+        for setting in ('"Graphics"="null"', '"ShowCrashDialog"=dword:00000000',
+                        '"RelayInclude"="user32.MessageBoxW;'):
+            if setting not in user_reg:
+                raise WineError(f"the {self.kind} prefix did not keep the setting {setting}")
         stamp = {
             "recipe": self._recipe(),
             "wine": wine_version(),
@@ -312,18 +330,11 @@ class Prefix:
 
     def run(self, args, timeout=COMMAND_TIMEOUT, loader="wine", stderr_path=None, cwd=None):
         """Runs `wine ARGS...` to its end (bounded); returns the CompletedProcess.
-        Output goes to `stderr_path` when given (kept as bytes otherwise)."""
+        Its stderr goes to `stderr_path` when given (kept as bytes otherwise)."""
         self._track()
         argv = [loader] + [str(a) for a in args]
-        if stderr_path is None:
-            return _run(argv, self.env, timeout, f"running {args[0]}", cwd=cwd)
-        with open(stderr_path, "wb") as err:
-            try:
-                return subprocess.run(argv, env=self.env, cwd=cwd, stdout=subprocess.PIPE,
-                                      stderr=err, timeout=timeout, check=False,
-                                      start_new_session=True)
-            except subprocess.TimeoutExpired as error:
-                raise WineError(f"running {args[0]}: no answer within {timeout} s") from error
+        return _run(argv, self.env, timeout, f"running {args[0]}", cwd=cwd,
+                    stderr_path=stderr_path)
 
     def start(self, args, stdout_path=None, loader="wine"):
         """Starts `wine ARGS...` without waiting; the process ends with the prefix at

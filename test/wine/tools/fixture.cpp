@@ -10,6 +10,7 @@
 //   progid PROGID                   shows what the registry gives this process for PROGID
 //   whereami                        shows its own path and working directory
 //   touch PATH                      creates an empty file
+//   crash                           dies of an access violation nobody handles
 #include <windows.h>
 // After windows.h, which they build on.
 #include <objbase.h>
@@ -160,6 +161,8 @@ int Run() {
       ShowProgId(argv[++i]);
     } else if (command == L"whereami") {
       ShowWhereAmI();
+    } else if (command == L"crash") {
+      RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     } else if (command == L"touch" && left >= 1) {
       Touch(Unescape(argv[++i]));
     } else {
