@@ -12,6 +12,7 @@ from winehost import Template, wait_until
 
 OK_BUTTON = ((1, "OK"),)
 IDOK, IDCANCEL = 1, 2
+FIXTURE_UNKNOWN_COMMAND = 121
 
 
 def escaped(text):
@@ -57,8 +58,11 @@ class FixtureRunning:
         return self.prefix.install(self.built(self.config.tools, "wine-fixture.exe"), folder)
 
     def run_fixture(self, *items, press="ok", timeout=30.0, folder=None, cwd=None):
-        return self.watcher.run(self.fixture(folder), args=fixture_args(*items), press=press,
-                                timeout=timeout, cwd=cwd)
+        result = self.watcher.run(self.fixture(folder), args=fixture_args(*items), press=press,
+                                  timeout=timeout, cwd=cwd)
+        if result.exit_code == FIXTURE_UNKNOWN_COMMAND:
+            self.fail(f"wine-fixture.exe does not know one of {items}: rebuild the mingw preset")
+        return result
 
 
 class BothKinds(FixtureRunning):
