@@ -6,8 +6,9 @@ The server lives in a folder of its own in the prefix and keeps every file there
                        ("server die after K", "server die during K", "server lifetime S")
   autocad-journal.txt  one line per call the host received (number, object, member, kind,
                        arguments, outcome), appended as each call is answered
-  autocad-calls.txt    every name looked up ("names") and every Invoke ("invoke") that
-                       arrived, and the calls the busy host turned away ("busy")
+  autocad-calls.txt    every name looked up ("names") and every Invoke ("invoke", with its
+                       arguments) that arrived, and the calls the busy host turned away
+                       ("busy")
   autocad-state.txt    the host's state, rewritten whenever a call may have changed it
   autocad-events.txt   per server process: start (embedding: COM started it; running: the
                        test did), "create" for each application object COM asked for,
@@ -175,7 +176,10 @@ class HostServer:
         return [(fields[1], fields[2]) for fields in self.calls() if fields[0] == "names"]
 
     def invoked(self):
-        return [(fields[1], fields[2]) for fields in self.calls() if fields[0] == "invoke"]
+        """Every Invoke that arrived, as (object type, member, arguments), in order; texts
+        in the arguments are whole up to 4096 characters (the journal cuts them at 200)."""
+        return [(fields[1], fields[2], split_arguments(fields[5]))
+                for fields in self.calls() if fields[0] == "invoke"]
 
     def events(self):
         events = []
@@ -198,13 +202,14 @@ class HostServer:
     # -- the system's texts ------------------------------------------------------------
     def system_message(self, number):
         """The system's text for a failure number, as FormatMessageW gives it in this
-        prefix, without its line end."""
+        prefix, without its line end; empty when the system has none (Wine has none for
+        several COM failures)."""
         out = self.path("message")
         if out.exists():
             out.unlink()
         done = self.prefix.run([self.prefix.windows_path(self.exe), "/message",
                                 f"0x{number & 0xFFFFFFFF:08X}"])
-        if done.returncode != 0 or not out.exists():
+        if done.returncode not in (0, 1) or not out.exists():
             raise WineError(f"no system text for 0x{number & 0xFFFFFFFF:08X} "
                             f"(status {done.returncode})")
         return out.read_text(encoding="utf-8").rstrip("\r\n")
@@ -261,11 +266,20 @@ def opening_message(number, description, source):
 def keep_warm(prefix):
     """Keeps the prefix's wineserver, and so Wine's services, alive until the prefix shuts
     down: each Windows program then starts in about 0.15 s instead of paying 2.5 s for a
-    cold server (the registration alone runs two)."""
-    status = os.stat(prefix.path)
-    socket = Path(f"/tmp/.wine-{os.getuid()}/server-{status.st_dev:x}-{status.st_ino:x}/socket")
-    prefix.start(["-p"], loader="wineserver")
-    wait_until(socket.exists, WARM_TIMEOUT, what="the persistent wineserver")
+    cold server (Debian's wineserver wrapper asks for no persistence at all, and the
+    registration alone runs two programs)."""
+    process = prefix.start(["-p"], loader="wineserver")
+
+    def listening():
+        # The server works in its own folder, where its socket appears once it takes calls.
+        if process.poll() is not None:
+            return "ended"  # another server was there first: the case runs all the same
+        try:
+            return (Path(f"/proc/{process.pid}/cwd") / "socket").exists()
+        except OSError:
+            return False
+
+    wait_until(listening, WARM_TIMEOUT, what="the persistent wineserver")
 
 
 class HostCase:
@@ -293,15 +307,16 @@ class HostCase:
                                          script, register=register)
         return self.server
 
-    def launch(self, folder=None, menu=True, timeout=LAUNCH_TIMEOUT, edition=None):
+    def launch(self, folder=None, menu=True, timeout=LAUNCH_TIMEOUT, edition=None, cwd=None):
         """Runs the launcher from `folder` (a Unix path; default C:\\Morlavent\\Menu), with
-        its edition's menu file beside it unless `menu` is false; returns its LaunchResult."""
+        its edition's menu file beside it unless `menu` is false, in the working directory
+        `cwd` (default: that folder); returns its LaunchResult."""
         edition = edition or self.edition
         folder = Path(folder or self.default_folder())
         exe = self.install_launcher(edition, folder)
         if menu:
             self.prefix.install(MENU_SOURCES / self.menu_file_name(edition), folder)
-        result = self.watcher.run(exe, timeout=timeout)
+        result = self.watcher.run(exe, cwd=cwd, timeout=timeout)
         if self.server is not None:
             self.server.check_script()
         return result
