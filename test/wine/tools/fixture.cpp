@@ -11,6 +11,10 @@
 //   whereami                        shows its own path and working directory
 //   touch PATH                      creates an empty file
 //   crash                           dies of an access violation nobody handles
+//   harden                          loads later DLLs by name from the system folder alone, as
+//                                   the launcher does at start (ends with 122 where Windows
+//                                   lacks SetDefaultDllDirectories)
+//   loadlibrary NAME                LoadLibraryW(NAME), then shows the path of what it loaded
 #include <windows.h>
 // After windows.h, which they build on.
 #include <objbase.h>
@@ -133,6 +137,32 @@ void ShowWhereAmI() {
   MessageBoxW(nullptr, report.c_str(), L"whereami", MB_OK);
 }
 
+// The same steps as the launcher's start-up, so that a test can show what they change.
+bool Harden() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD flags);
+  const auto set_default_dll_directories =
+      reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (set_default_dll_directories == nullptr) return false;
+  set_default_dll_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  SetDllDirectoryW(L"");
+  return true;
+}
+
+// Shows "loaded=PATH" or "failed=ERROR"; the DLL stays loaded until the end.
+void ShowLoadLibrary(const std::wstring& name) {
+  HMODULE module = LoadLibraryW(name.c_str());
+  std::wstring report;
+  if (module == nullptr) {
+    report = L"failed=" + std::to_wstring(GetLastError());
+  } else {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
+    report = L"loaded=" + path;
+  }
+  MessageBoxW(nullptr, report.c_str(), L"loadlibrary", MB_OK);
+}
+
 void Touch(const std::wstring& path) {
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -165,6 +195,13 @@ int Run() {
       RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     } else if (command == L"touch" && left >= 1) {
       Touch(Unescape(argv[++i]));
+    } else if (command == L"harden") {
+      if (!Harden()) {
+        status = 122;
+        break;
+      }
+    } else if (command == L"loadlibrary" && left >= 1) {
+      ShowLoadLibrary(Unescape(argv[++i]));
     } else {
       status = 121;  // a test asked for something this program does not know
       break;
