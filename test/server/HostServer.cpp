@@ -38,7 +38,7 @@ HostServer::HostServer(StartMode mode, const std::wstring& folder)
       journal_(paths_.journal),
       calls_(paths_.calls),
       events_(paths_.events),
-      started_ms_(GetTickCount64()) {
+      last_call_ms_(GetTickCount64()) {
   // Menu files are read where the caller says they are, as AutoCAD reads them.
   host_.State().read_file = [](const std::wstring& path, std::string& bytes) {
     return ReadWholeFile(path, bytes);
@@ -87,6 +87,7 @@ void HostServer::LogInvoke(const std::wstring& type, const std::wstring& member,
 }
 
 void HostServer::NoteIncomingCall(bool turned_away, WORD method) {
+  last_call_ms_ = GetTickCount64();
   turned_away_ = turned_away;
   if (turned_away) calls_.Append("busy\tIDispatch method " + std::to_string(method) + "\n");
 }
@@ -160,26 +161,23 @@ void HostServer::Unlock() {
 }
 
 void HostServer::QuitIfUnused() {
-  if (mode_ != StartMode::ByCom || objects_ > 0 || locks_ > 0 || quitting_) return;
-  quitting_ = true;
-  Event("quit\tlast object released");
-  PostQuitMessage(0);
+  if (mode_ == StartMode::ByCom && objects_ <= 0 && locks_ <= 0) Quit("last object released");
 }
 
 void HostServer::Tick() {
-  if (quitting_) return;
   if (mode_ == StartMode::Running &&
       GetFileAttributesW(paths_.quit.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    quitting_ = true;
-    Event("quit\tquit file");
-    PostQuitMessage(0);
-    return;
+    Quit("quit file");
+  } else if (GetTickCount64() - last_call_ms_ >= 1000ull * directives_.idle_seconds) {
+    Quit("idle");
   }
-  if (GetTickCount64() - started_ms_ >= 1000ull * directives_.lifetime_seconds) {
-    quitting_ = true;
-    Event("quit\tlifetime");
-    PostQuitMessage(0);
-  }
+}
+
+void HostServer::Quit(const char* why) {
+  if (quitting_) return;
+  quitting_ = true;
+  Event(std::string("quit\t") + why);
+  PostQuitMessage(0);
 }
 
 void HostServer::Die(const std::string& why) {

@@ -77,13 +77,14 @@ class HostServer {
   void Lock();
   void Unlock();
 
-  // Every 100 ms: the quit file and the lifetime.
+  // Every 100 ms: the quit file and the time without a call.
   void Tick();
   // Ends the process at once, as a crash would.
   [[noreturn]] void Die(const std::string& why);
 
  private:
   void QuitIfUnused();
+  void Quit(const char* why);
   void AppendJournal();
 
   StartMode mode_;
@@ -98,7 +99,7 @@ class HostServer {
   long locks_ = 0;
   bool turned_away_ = false;
   bool quitting_ = false;
-  ULONGLONG started_ms_;
+  ULONGLONG last_call_ms_;
 };
 
 // The message that a call answered just before the scripted end posts to the main loop.

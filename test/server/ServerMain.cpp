@@ -7,8 +7,8 @@
 //                       autocad-ready.txt appears; it ends when autocad-quit.txt appears
 //   /message NUMBER     writes the system's text for the failure NUMBER (decimal or 0x...)
 //                       to autocad-message.txt and ends
-// Both servers register their class object, as AutoCAD does, and end at the latest after
-// their lifetime (ServerScript.h). Every file lies beside the executable (HostServer.h).
+// Both servers register their class object, as AutoCAD does, and end once they have had no
+// call for a while (ServerScript.h). Every file lies beside the executable (HostServer.h).
 #include <windows.h>
 // After windows.h, which they build on.
 #include <objbase.h>

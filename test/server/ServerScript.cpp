@@ -37,15 +37,15 @@ bool ApplyServerLine(const std::vector<std::string>& words, ServerDirectives& di
     (words[2] == "after" ? directives.die_after : directives.die_during) = number;
     return true;
   }
-  if (words.size() == 3 && words[1] == "lifetime") {
+  if (words.size() == 3 && words[1] == "idle") {
     if (!Number(words[2], 1, 24 * 3600, number)) {
       problem = "bad number of seconds '" + words[2] + "'";
       return false;
     }
-    directives.lifetime_seconds = static_cast<uint32_t>(number);
+    directives.idle_seconds = static_cast<uint32_t>(number);
     return true;
   }
-  problem = "expected: server die after K | server die during K | server lifetime S";
+  problem = "expected: server die after K | server die during K | server idle S";
   return false;
 }
 

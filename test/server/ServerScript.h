@@ -6,8 +6,8 @@
 //                          the answer leaves, takes no further call, and terminates
 //   server die during K    the process ends abruptly when call K arrives, before the host
 //                          runs it, so the caller waits for an answer that never comes
-//   server lifetime S      a server the test started ends after S seconds at the latest
-//                          (default 240); so does one that COM started and nobody used
+//   server idle S          the server ends once S seconds have passed without a call
+//                          (default 120): what is left of a test that went wrong goes
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,7 +17,7 @@ namespace MorlaventMenu::TestServer {
 struct ServerDirectives {
   std::optional<int64_t> die_after;
   std::optional<int64_t> die_during;
-  uint32_t lifetime_seconds = 240;
+  uint32_t idle_seconds = 120;
 };
 
 // Takes the server's lines out of `script` into `directives`; the host's script keeps a

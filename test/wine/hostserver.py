@@ -3,7 +3,7 @@ registered as AutoCAD.Application.21.
 
 The server lives in a folder of its own in the prefix and keeps every file there:
   autocad-script.txt   the host's directives (test/sim/Script.h) and the server's own
-                       ("server die after K", "server die during K", "server lifetime S")
+                       ("server die after K", "server die during K", "server idle S")
   autocad-journal.txt  one line per call the host received (number, object, member, kind,
                        arguments, outcome), appended as each call is answered
   autocad-calls.txt    every name looked up ("names") and every Invoke ("invoke", with its
