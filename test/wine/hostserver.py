@@ -18,7 +18,6 @@ in the running object table once autocad-ready.txt exists, and ends when
 autocad-quit.txt appears (stop_running).
 """
 
-import os
 import re
 from dataclasses import dataclass
 from pathlib import Path
@@ -68,15 +67,15 @@ def split_arguments(text):
     """The journal joins arguments with ';', which may also stand inside a quoted text."""
     if text == "":
         return ()
-    parts, current, quoted, escaped = [], [], False, False
+    parts, current, in_text, escaped = [], [], False, False
     for ch in text:
         if escaped:
             escaped = False
-        elif ch == "\\" and quoted:
+        elif ch == "\\" and in_text:
             escaped = True
         elif ch == '"':
-            quoted = not quoted
-        elif ch == ";" and not quoted:
+            in_text = not in_text
+        elif ch == ";" and not in_text:
             parts.append("".join(current))
             current = []
             continue

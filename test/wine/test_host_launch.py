@@ -70,12 +70,13 @@ menu "Morlavent"
 toolbar "Morlavent" hidden
 """
 
+LOCKED = "El dibujo está bloqueado por «otro» usuario"
+
 # The host's own failure on ActiveDocument: (name, script number, description, source,
 # the message the launcher must show).
 ACTIVE_DOCUMENT_FAILURES = [
-    ("own_texts", 0x8020000C, "El dibujo está bloqueado por «otro» usuario", "AutoCAD.Application",
-     opening_message(signed(0x8020000C), "El dibujo está bloqueado por «otro» usuario",
-                     "AutoCAD.Application")),
+    ("own_texts", 0x8020000C, LOCKED, "AutoCAD.Application",
+     opening_message(signed(0x8020000C), LOCKED, "AutoCAD.Application")),
     ("empty_texts", 0x80004005, "", "", opening_message(signed(0x80004005), "", "")),
     ("type_library_number", 48, "Cannot load", "AutoCAD",
      "Error loading AutoCAD type library.\r\nCheck if AutoCAD 2017 is installed in your "
@@ -235,9 +236,10 @@ class LaunchOn64BitWindows(LaunchCases, Win64Windows):
 
 
 class LaunchOn32BitWindows(HostCase, Win32Windows):
-    """The 32-bit edition in a 32-bit prefix: the whole launch once."""
+    """The 32-bit edition in a 32-bit prefix: the whole launch, created and attached."""
 
     test_created_by_com_and_set_up = LaunchCases.test_created_by_com_and_set_up
+    test_attached_to_the_running_instance = LaunchCases.test_attached_to_the_running_instance
     menu_path = LaunchCases.menu_path
 
 
