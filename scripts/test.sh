@@ -10,6 +10,7 @@ bash scripts/install-deps.sh
 
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
+cmake --build --preset mingw --target package >/dev/null
 bash scripts/check-binaries.sh build/mingw/bin
 
 cmake --preset fuzz >/dev/null
