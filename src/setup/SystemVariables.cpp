@@ -27,8 +27,7 @@ void AddTrustedPath() {
   // on its strength would throw away the user's trusted folders.
   if (!ReadVariable(L"TRUSTEDPATHS", list)) return;
   if (list.Kind() != ValueKind::Text && !list.IsEmpty()) return;
-  std::wstring text;
-  if (!TakeText(list, text)) return;
+  const std::wstring& text = list.RawText();  // empty for the empty value
 
   if (text.empty()) {
     WriteVariable(L"TRUSTEDPATHS", AutomationValue::Text(kProductFolderEntry));
